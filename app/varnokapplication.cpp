@@ -1,0 +1,47 @@
+#include "app/varnokapplication.h"
+
+#include "app/u_frmMenuVarnok.h"
+#include "desktop/desktop.h"
+#include "register/u_frmArticoleCuGarantieZQ.h"
+#include "register/u_frmVarnok.h"
+#include "signin/u_dmCon.h"
+#include "signin/u_frmLogin.h"
+
+VarnokApplication::VarnokApplication(int &argc, char **argv) : QApplication(argc, argv)
+{
+    // The main window alone decides when the program ends.
+    setQuitOnLastWindowClosed(false);
+}
+
+bool VarnokApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception &e) {
+        reportError(e);
+    }
+    return false;
+}
+
+void createApplicationObjects()
+{
+    frmMenuVarnok = new TfrmMenuVarnok;
+    frmLogin = new TfrmLogin;
+    dmCon = new TdmCon;
+    frmVarnok = new TfrmVarnok;
+    frmArticoleCuGarantieZQ = new TfrmArticoleCuGarantieZQ;
+}
+
+void destroyApplicationObjects()
+{
+    delete frmArticoleCuGarantieZQ;
+    frmArticoleCuGarantieZQ = nullptr;
+    delete frmVarnok;
+    frmVarnok = nullptr;
+    delete frmLogin;
+    frmLogin = nullptr;
+    delete dmCon;
+    dmCon = nullptr;
+    delete frmMenuVarnok;
+    frmMenuVarnok = nullptr;
+}
