@@ -38,7 +38,8 @@ QWidget *ComboDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem
         for (const QString &item : m_items) {
             if (item.startsWith(text, Qt::CaseInsensitive)) {
                 if (item.size() > text.size()) {
-                    edit->setText(text + item.mid(text.size()));
+                    edit->setText(item); // in the item's own letter case
+                    *previous = item.left(text.size());
                     edit->setSelection(int(text.size()), int(item.size() - text.size()));
                 }
                 return;

@@ -324,7 +324,8 @@ QAbstractItemDelegate *GridView::delegateFor(const QString &column) const
 void GridView::installDelegates()
 {
     closeEditor();
-    for (int c = 0; c < m_view->model()->columnCount(); ++c)
+    // A deleted delegate left registered would be called through a null pointer.
+    for (int c = 0; c < int(m_delegates.size()); ++c)
         m_view->setItemDelegateForColumn(c, nullptr);
     qDeleteAll(m_delegates);
     m_delegates.clear();

@@ -37,7 +37,7 @@ struct PresentationModel::ColumnCache
             const Value &v = values[size_t(row)];
             return v.is<QString>() ? QStringView(v.get<QString>()) : QStringView();
         }
-        return texts[size_t(row)];
+        return hasTexts ? QStringView(texts[size_t(row)]) : QStringView();
     }
 };
 
