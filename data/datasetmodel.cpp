@@ -38,6 +38,14 @@ QString DataSetModel::displayText(const Value &value, FieldKind kind)
                    + QLocale().toString(t.time(), timeFormat);
         }
         break;
+    case FieldKind::Memo:
+        if (value.is<QString>() && value.get<QString>().contains(u'\n')) {
+            // One line per row: the breaks show as spaces, the editor keeps them.
+            QString text = value.get<QString>();
+            text.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(u'\n', u' ');
+            return text;
+        }
+        break;
     default:
         break;
     }

@@ -86,6 +86,14 @@ void FilterHeader::setStyleSheetData(const GridStyleSheet *sheet)
     m_caption->setPalette(pal);
     if (sheet && sheet->header.font)
         setFont(displayFont(*sheet->header.font));
+    // The bar right of the last column takes the grid's background.
+    QPalette hp = palette();
+    if (sheet && sheet->background.background) {
+        hp.setColor(QPalette::Window, *sheet->background.background);
+        hp.setColor(QPalette::Base, *sheet->background.background);
+        hp.setColor(QPalette::Button, *sheet->background.background);
+    }
+    setPalette(hp);
     updateGeometries();
     viewport()->update();
 }

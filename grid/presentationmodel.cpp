@@ -6,6 +6,8 @@
 #include "grid/stylesheets.h"
 
 #include <QBrush>
+#include <QHash>
+#include <map>
 #include <algorithm>
 #include <numeric>
 
@@ -291,23 +293,73 @@ void PresentationModel::rebuild()
 void PresentationModel::buildTree(std::vector<int> rows)
 {
     m_root = std::make_unique<Node>();
+    m_groupRanks.clear();
     if (m_groupColumns.isEmpty() || !dataSet()) {
         m_root->rows = std::move(rows);
     } else {
-        std::vector<const ColumnCache *> keys;
-        for (int c : std::as_const(m_groupColumns))
-            keys.push_back(&cache(c, false));
+        // Each level's values become small integer ranks first, so that the
+        // sort below compares integers, not (case-blind) texts.
+        for (int column : std::as_const(m_groupColumns))
+            m_groupRanks.push_back(groupRanks(column, rows));
         std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
-            for (const ColumnCache *k : keys) {
-                const int c = Value::compare(k->values[size_t(a)], k->values[size_t(b)]);
-                if (c)
-                    return c < 0;
+            for (const auto &rank : m_groupRanks) {
+                if (rank[size_t(a)] != rank[size_t(b)])
+                    return rank[size_t(a)] < rank[size_t(b)];
             }
             return false;
         });
         buildLevel(m_root.get(), rows.cbegin(), rows.cend(), 0);
     }
+    m_groupRanks.clear();
+    m_groupRanks.shrink_to_fit();
     indexTree();
+}
+
+std::vector<int> PresentationModel::groupRanks(int column, const std::vector<int> &rows) const
+{
+    const ColumnCache &c = cache(column, false);
+    std::vector<int> id(size_t(sourceRowCount()), -1);
+    std::vector<const Value *> firsts; // one value per distinct key
+    if (c.textKind) {
+        QHash<QString, int> ids;
+        for (int r : rows) {
+            const Value &v = c.values[size_t(r)];
+            if (v.isNull()) {
+                continue;
+            }
+            const QString key = v.get<QString>().toCaseFolded();
+            auto it = ids.find(key);
+            if (it == ids.end()) {
+                it = ids.insert(key, int(firsts.size()));
+                firsts.push_back(&v);
+            }
+            id[size_t(r)] = *it;
+        }
+    } else {
+        auto less = [](const Value *a, const Value *b) { return Value::compare(*a, *b) < 0; };
+        std::map<const Value *, int, decltype(less)> ids(less);
+        for (int r : rows) {
+            const Value &v = c.values[size_t(r)];
+            if (v.isNull())
+                continue;
+            auto [it, added] = ids.try_emplace(&v, int(firsts.size()));
+            if (added)
+                firsts.push_back(&v);
+            id[size_t(r)] = it->second;
+        }
+    }
+    std::vector<int> order(firsts.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+        return Value::compare(*firsts[size_t(a)], *firsts[size_t(b)]) < 0;
+    });
+    std::vector<int> rankOfId(firsts.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        rankOfId[size_t(order[i])] = int(i) + 1; // 0 is null, first
+    std::vector<int> rank(id.size(), 0);
+    for (int r : rows)
+        rank[size_t(r)] = id[size_t(r)] < 0 ? 0 : rankOfId[size_t(id[size_t(r)])];
+    return rank;
 }
 
 void PresentationModel::buildLevel(Node *node, std::vector<int>::const_iterator begin,
@@ -319,21 +371,20 @@ void PresentationModel::buildLevel(Node *node, std::vector<int>::const_iterator 
     }
     const int column = m_groupColumns[level];
     const ColumnCache &c = cache(column, false);
+    const std::vector<int> &rank = m_groupRanks[size_t(level)];
     const FieldKind kind = dataSet()->field(column).kind;
     const QString caption = dataSet()->field(column).name;
     auto it = begin;
     while (it != end) {
-        const Value &key = c.values[size_t(*it)];
-        auto next = std::find_if(it, end, [&](int r) {
-            return Value::compare(c.values[size_t(r)], key) != 0;
-        });
+        const int key = rank[size_t(*it)];
+        auto next = std::find_if(it, end, [&](int r) { return rank[size_t(r)] != key; });
         auto group = std::make_unique<Node>();
         group->parent = node;
         group->row = int(node->children.size());
-        group->key = key;
-        QString shown = DataSetModel::displayText(key, kind);
-        if (kind == FieldKind::Boolean && !key.isNull())
-            shown = key.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+        group->key = c.values[size_t(*it)];
+        QString shown = DataSetModel::displayText(group->key, kind);
+        if (kind == FieldKind::Boolean && !group->key.isNull())
+            shown = group->key.toBool() ? QStringLiteral("True") : QStringLiteral("False");
         group->text = caption + QStringLiteral(": ") + shown;
         buildLevel(group.get(), it, next, level + 1);
         node->children.push_back(std::move(group));

@@ -85,6 +85,7 @@ private:
     void buildTree(std::vector<int> rows);
     void buildLevel(Node *node, std::vector<int>::const_iterator begin,
                     std::vector<int>::const_iterator end, int level);
+    std::vector<int> groupRanks(int column, const std::vector<int> &rows) const;
     void indexTree();
     const ColumnCache &cache(int column, bool texts) const;
     Value cellValue(int sourceRow, int column) const;
@@ -129,4 +130,5 @@ private:
     std::vector<std::vector<ActiveTest>> m_conditionGroups; // OR of ANDs
 
     mutable std::vector<std::unique_ptr<ColumnCache>> m_caches;
+    std::vector<std::vector<int>> m_groupRanks; // per level, per source row; while building
 };
