@@ -366,6 +366,7 @@ void DataSet::append()
 
 void DataSet::startNewRow(int position)
 {
+    m_rowBeforeInsert = rowId(m_current);
     Row row;
     row.id = m_nextRowId++;
     m_buffer.assign(size_t(fieldCount()), Value());
@@ -477,7 +478,11 @@ void DataSet::cancel()
         m_current = -1;
         m_state = State::Browse;
         emit stateChanged(m_state);
-        setCurrent(m_rows.empty() ? -1 : qMin(row, rowCount() - 1), true);
+        int back = m_rows.empty() ? -1 : qMin(row, rowCount() - 1);
+        for (int r = 0; r < rowCount(); ++r)
+            if (m_rows[size_t(r)].id == m_rowBeforeInsert)
+                back = r;
+        setCurrent(back, true);
         return;
     }
     setState(State::Browse);

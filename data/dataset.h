@@ -155,6 +155,7 @@ private:
     std::vector<Value> m_buffer;
     std::vector<bool> m_assigned;
     bool m_modified = false;
+    quint64 m_rowBeforeInsert = 0; // where cancelling a new row returns
 
     QPointer<DataSet> m_master;
     QList<QPointer<DataSet>> m_details;

@@ -1,0 +1,148 @@
+// Opening the warranty list and posting edits through the data set, against
+// bare libpq doing the same work in the same run.
+#include "data/connection.h"
+#include "data/dataset.h"
+#include "register/warrantydatasets.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <libpq-fe.h>
+#include <malloc.h>
+#include <vector>
+
+namespace {
+const char *const database = "varnok_bench";
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+double seconds(const std::function<void()> &f, int runs = 5)
+{
+    f(); // warm-up
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        f();
+        times.push_back(t.nsecsElapsed() / 1e9);
+    }
+    return median(times);
+}
+
+// Bytes the heap holds: exact, unlike RSS, which keeps freed pages.
+size_t heapInUse()
+{
+    const struct mallinfo2 m = mallinfo2();
+    return m.uordblks + m.hblkhd;
+}
+
+void report(const char *name, double ours, double baseline, const char *unit, const char *target)
+{
+    std::printf("bench %s: ours=%.3f%s baseline=%.3f%s ratio=%.2f target=%s\n", name, ours, unit,
+                baseline, unit, ours / baseline, target);
+    std::fflush(stdout);
+}
+
+PGconn *bareConnection()
+{
+    const char *keys[] = {"service", "dbname", "client_encoding", nullptr};
+    const char *values[] = {"varnok_company", database, "UTF8", nullptr};
+    PGconn *conn = PQconnectdbParams(keys, values, 0);
+    if (PQstatus(conn) != CONNECTION_OK) {
+        std::fprintf(stderr, "%s", PQerrorMessage(conn));
+        std::exit(1);
+    }
+    return conn;
+}
+
+QString warrantyListSql()
+{
+    Connection con(QStringLiteral("varnok_company"), true);
+    WarrantyDataSets sets(&con);
+    return sets.dsEGarantii->sql();
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QByteArray listSql = warrantyListSql().toUtf8();
+
+    // Bare libpq: fetch the whole result and touch every cell.
+    PGconn *bare = bareConnection();
+    size_t bareBytes = 0;
+    const double bareTime = seconds([&] {
+        const size_t before = heapInUse();
+        PGresult *r = PQexec(bare, listSql.constData());
+        size_t sum = 0;
+        for (int row = 0; row < PQntuples(r); ++row)
+            for (int c = 0; c < PQnfields(r); ++c)
+                sum += PQgetlength(r, row, c) + *PQgetvalue(r, row, c);
+        bareBytes = heapInUse() - before;
+        PQclear(r);
+        if (sum == 0)
+            std::abort();
+    });
+
+    // Ours: the register's list, ready to show, details following the first row.
+    Connection con(QStringLiteral("varnok_company"), true);
+    con.setDatabase(QString::fromLatin1(database));
+    size_t ourBytes = 0;
+    int rows = 0;
+    const double ourTime = seconds([&] {
+        const size_t before = heapInUse();
+        WarrantyDataSets sets(&con);
+        sets.dsEGarantii->open();
+        sets.dsEGarantiiDoc->open();
+        sets.dsEGarantiiExt->open();
+        sets.dsEGarantiiExtDoc->open();
+        rows = sets.dsEGarantii->rowCount();
+        ourBytes = heapInUse() - before;
+    });
+    std::printf("# %d warranties\n", rows);
+    report("open_warranty_list", ourTime, bareTime, "s", "1.15");
+    report("open_warranty_list_memory", ourBytes / 1048576.0, bareBytes / 1048576.0, "MB", "1.2");
+
+    // Posting 1,000 single-column edits.
+    const int edits = 1000;
+    PGresult *keys = PQexec(bare, "select articol from e_garantii order by articol limit 1000");
+    std::vector<QByteArray> articles;
+    for (int i = 0; i < PQntuples(keys); ++i)
+        articles.emplace_back(PQgetvalue(keys, i, 0));
+    PQclear(keys);
+    int round = 0;
+    const double bareEdits = seconds([&] {
+        ++round;
+        for (int i = 0; i < edits; ++i) {
+            const QByteArray value = "bench " + QByteArray::number(round) + "/" + QByteArray::number(i);
+            const char *params[] = {value.constData(), articles[size_t(i)].constData()};
+            PQclear(PQexec(bare, "begin"));
+            PQclear(PQexecParams(bare, "update e_garantii set obs_garantie = $1 where articol = $2", 2,
+                                 nullptr, params, nullptr, nullptr, 0));
+            PQclear(PQexec(bare, "commit"));
+        }
+    }, 3);
+
+    DataSet ds(&con, QStringLiteral("select * from e_garantii order by articol limit 1000"));
+    ds.open();
+    const double ourEdits = seconds([&] {
+        ++round;
+        ds.first();
+        for (int i = 0; i < edits; ++i) {
+            ds.moveTo(i);
+            ds.edit();
+            ds.setValue(QStringLiteral("obs_garantie"),
+                        Value(QStringLiteral("bench %1/%2").arg(round).arg(i)));
+            ds.post();
+        }
+    }, 3);
+    report("post_edits", ourEdits, bareEdits, "s", "1.3");
+    PQfinish(bare);
+    return 0;
+}
