@@ -65,6 +65,9 @@ void FilterHeader::setFilterRowVisible(bool visible)
 
 void FilterHeader::applyFilterStyle(QLineEdit *editor) const
 {
+    // Typed conditions read like cell text, not like the bold labels.
+    if (m_sheet && (m_sheet->filterBox.font || m_sheet->content.font))
+        editor->setFont(displayFont(m_sheet->filterBox.font.value_or(*m_sheet->content.font)));
     QPalette pal = editor->palette();
     if (m_sheet && m_sheet->filterBox.background)
         pal.setColor(QPalette::Base, *m_sheet->filterBox.background);
@@ -84,6 +87,8 @@ void FilterHeader::setStyleSheetData(const GridStyleSheet *sheet)
     if (sheet && sheet->filterBox.textColor)
         pal.setColor(QPalette::WindowText, *sheet->filterBox.textColor);
     m_caption->setPalette(pal);
+    if (sheet && (sheet->filterBox.font || sheet->content.font))
+        m_caption->setFont(displayFont(sheet->filterBox.font.value_or(*sheet->content.font)));
     if (sheet && sheet->header.font)
         setFont(displayFont(*sheet->header.font));
     // The bar right of the last column takes the grid's background.

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QPointer>
+#include <QTreeView>
 #include <QWidget>
 #include <functional>
 
@@ -16,7 +17,6 @@ class GroupByBox;
 class Navigator;
 class PresentationModel;
 class QAbstractItemDelegate;
-class QTreeView;
 class RowIndicator;
 struct GridStyleSheet;
 

@@ -3,6 +3,7 @@
 #include "data/datasetmodel.h"
 #include "data/error.h"
 #include "grid/buttonedit.h"
+#include "grid/filterbuilderdialog.h"
 #include "grid/filterheader.h"
 #include "grid/groupbybox.h"
 #include "grid/gridview.h"
@@ -40,6 +41,8 @@ private slots:
     void sortingByHeaderClicks();
     void groupingByOneAndTwoColumnsAndBack();
     void ungroupFromTheGroupByBoxMenu();
+    void headersDropOnTheBoxAndBack();
+    void filterBuilderDialogReadsItsLines();
     void navigatorStatesAndPosition();
     void navigatorOnReadOnlyAndEmptyDataSets();
     void deleteAsksFirst_data();
@@ -279,6 +282,73 @@ void TestGridView::ungroupFromTheGroupByBoxMenu()
     menu->actions().first()->trigger();
     QCOMPARE(m_grid->groupedColumns(), QStringList{"active"});
     QCOMPARE(m_grid->groupByBox()->columns(), QList<int>{m_ds->fieldIndex("active")});
+}
+
+namespace {
+// Drop handlers, reached without a real drag (QDrag runs its own event loop).
+struct BoxDrop : GroupByBox
+{
+    using GroupByBox::dropEvent;
+};
+struct HeaderDrop : FilterHeader
+{
+    using FilterHeader::dropEvent;
+};
+} // namespace
+
+void TestGridView::headersDropOnTheBoxAndBack()
+{
+    auto dropOn = [](auto *target, auto handler, const QByteArray &payload, const QPoint &at) {
+        QMimeData mime;
+        mime.setData(FilterHeader::columnMimeType, payload);
+        QDropEvent event(at, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        event.ignore();
+        (target->*handler)(&event);
+        return event.isAccepted();
+    };
+    auto drop = [&](QWidget *target, const QByteArray &payload, const QPoint &at) {
+        if (auto *box = qobject_cast<GroupByBox *>(target))
+            return dropOn(box, &BoxDrop::dropEvent, payload, at);
+        return dropOn(static_cast<FilterHeader *>(target), &HeaderDrop::dropEvent, payload, at);
+    };
+    const QByteArray owner = QByteArray::number(quintptr(m_grid.get()));
+    const int town = m_ds->fieldIndex("town"), active = m_ds->fieldIndex("active");
+    GroupByBox *box = m_grid->groupByBox();
+    QVERIFY(drop(box, owner + ":h:" + QByteArray::number(town), QPoint(500, 10)));
+    // Dropped left of the first level: becomes the first level.
+    QVERIFY(drop(box, owner + ":h:" + QByteArray::number(active), QPoint(1, 10)));
+    QCOMPARE(m_grid->groupedColumns(), (QStringList{"active", "town"}));
+    // Another grid's header, or a box item dropped on the box, changes nothing.
+    QVERIFY(!drop(box, "1:h:" + QByteArray::number(0), QPoint(500, 10)));
+    QVERIFY(!drop(box, owner + ":g:" + QByteArray::number(0), QPoint(500, 10)));
+    QCOMPARE(m_grid->groupLevels(), 2);
+    QVERIFY(drop(m_grid->header(), owner + ":g:" + QByteArray::number(town),
+                 QPoint(5, 5)));
+    QCOMPARE(m_grid->groupedColumns(), QStringList{"active"});
+}
+
+void TestGridView::filterBuilderDialogReadsItsLines()
+{
+    const QList<FilterBuilderDialog::Column> columns{{0, "name", FieldKind::Text},
+                                                     {6, "qty", FieldKind::Integer}};
+    FilterBuilderDialog dialog(columns);
+    const QList<FilterCondition> conditions{{6, FilterOp::GreaterOrEqual, "3", false},
+                                            {0, FilterOp::Like, "a%", false},
+                                            {0, FilterOp::IsNull, QString(), true}};
+    dialog.setConditions(conditions);
+    QCOMPARE(dialog.lineCount(), 3);
+    QVERIFY(!dialog.operandEdit(2)->isEnabled()); // "is blank" takes no value
+    QCOMPARE(dialog.conditions(), conditions);
+    dialog.addLine();
+    dialog.joinBox(3)->setCurrentIndex(1);
+    dialog.columnBox(3)->setCurrentIndex(1);
+    dialog.opBox(3)->setCurrentIndex(dialog.opBox(3)->findData(int(FilterOp::NotEqual)));
+    QTest::keyClicks(dialog.operandEdit(3), "7");
+    QCOMPARE(dialog.conditions().last(), (FilterCondition{6, FilterOp::NotEqual, "7", true}));
+    // The grid applies what the dialog returns.
+    m_grid->setFilterConditions(dialog.conditions());
+    // (qty >= 3 and name like a%) or name is blank or qty <> 7; a null qty is not 7.
+    QCOMPARE(presentedNames(), (QStringList{"Ana", "Bogdan", "Dan", "Elena", "Florin"}));
 }
 
 void TestGridView::navigatorStatesAndPosition()
