@@ -41,3 +41,10 @@ bool CellDelegate::isTouched(const QWidget *editor)
 {
     return editor->property("varnokTouched").toBool();
 }
+
+QSize CellDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    QSize s = QStyledItemDelegate::sizeHint(option, index);
+    s.setHeight(qMax(s.height(), qMax(option.fontMetrics.height() + 6, 20)));
+    return s;
+}

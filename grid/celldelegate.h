@@ -14,6 +14,8 @@ public:
     CellDelegate(const FieldDef &field, QObject *parent = nullptr);
 
     const FieldDef &field() const { return m_field; }
+    // Tall enough for a check box, an icon or an editor's button.
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
 protected:
     bool eventFilter(QObject *editor, QEvent *event) override;

@@ -99,6 +99,7 @@ void FilterHeader::setStyleSheetData(const GridStyleSheet *sheet)
         hp.setColor(QPalette::Button, *sheet->background.background);
     }
     setPalette(hp);
+    setAutoFillBackground(true);
     updateGeometries();
     viewport()->update();
 }
