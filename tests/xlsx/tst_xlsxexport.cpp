@@ -162,6 +162,7 @@ private slots:
 
 private:
     QTemporaryDir m_dir;
+    QJsonObject m_kinds;
 };
 
 void TestXlsxExport::initTestCase()
@@ -178,12 +179,12 @@ void TestXlsxExport::worksheetName_data()
     const QString longName = QStringLiteral("Garantii_si_interventii_service_2024");
     QTest::newRow("plain") << "ExportGarantii.xlsx" << "ExportGarantii";
     QTest::newRow("folders") << QDir::toNativeSeparators(QStringLiteral("/tmp/rapoarte/ExportGarantii.xlsx"))
-                             << "ExportGarantii";
+            << "ExportGarantii";
     QTest::newRow("no extension") << "/tmp/raport" << "raport";
     QTest::newRow("inner dots") << "raport.2024.xlsx" << "raport.2024";
     QTest::newRow("forbidden") << "a*b:c?d[e]f\\g.xlsx" << "a b c d e f g";
     QTest::newRow("nul and 0x03") << QStringLiteral("a") + QChar(0) + u'b' + QChar(3) + QStringLiteral("c.xlsx")
-                                  << "a b c";
+            << "a b c";
     QTest::newRow("over 31") << longName + ".xlsx" << longName.left(31);
     QTest::newRow("apostrophes") << "''a'b''.xlsx" << "a'b";
     QTest::newRow("cut before trimming") << QString(30, u'x') + QStringLiteral("'yz.xlsx") << QString(30, u'x');
@@ -296,7 +297,7 @@ void TestXlsxExport::headersWidthsAndLayout()
 
 void TestXlsxExport::cellKinds_data()
 {
-    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<int>("row"); // of the workbook all cases share
     QTest::addColumn<QString>("kind"); // as readxlsx.py reports it
     QTest::addColumn<QVariant>("expected");
     QTest::addColumn<QString>("format");
@@ -306,55 +307,60 @@ void TestXlsxExport::cellKinds_data()
         memo += QStringLiteral("linia %1: garanție extinsă; ").arg(i);
     memo.truncate(10000);
 
+    // Every case is one row, its value between two texts so that a lost or
+    // shifted cell shows; one export and one read-back serve them all.
+    QStandardItemModel model(0, 3);
+    auto addCase = [&model](const char *tag, const QVariant &value) -> QTestData & {
+        const int row = model.rowCount();
+        model.appendRow({item(QStringLiteral("before")), item(value), item(QStringLiteral("after"))});
+        return QTest::newRow(tag) << row + 2;
+    };
+
     const QDate day(2024, 3, 5);
-    QTest::newRow("text") << QVariant(QStringLiteral("Garanție ok")) << "s" << QVariant("Garanție ok") << "General";
-    QTest::newRow("memo 10000") << QVariant(memo) << "s" << QVariant(memo) << "General";
-    QTest::newRow("text over cell limit") << QVariant(QString(40000, u'x')) << "s"
-                                          << QVariant(QString(32767, u'x')) << "General";
-    QTest::newRow("date") << QVariant(day) << "d" << QVariant("2024-03-05T00:00:00") << "dd.mm.yyyy";
-    QTest::newRow("date in Jan 1900") << QVariant(QDate(1900, 1, 15)) << "d" << QVariant("1900-01-15T00:00:00")
-                                      << "dd.mm.yyyy";
-    QTest::newRow("date in Mar 1900") << QVariant(QDate(1900, 3, 1)) << "d" << QVariant("1900-03-01T00:00:00")
-                                      << "dd.mm.yyyy";
-    QTest::newRow("date before 1900") << QVariant(QDate(1850, 1, 2)) << "s" << QVariant("02.01.1850") << "General";
-    QTest::newRow("timestamp") << QVariant(QDateTime(day, QTime(14, 30, 15))) << "d"
-                               << QVariant("2024-03-05T14:30:15") << "dd.mm.yyyy hh:mm:ss";
-    QTest::newRow("timestamp at midnight") << QVariant(QDateTime(day, QTime(0, 0))) << "d"
-                                           << QVariant("2024-03-05T00:00:00") << "dd.mm.yyyy";
-    QTest::newRow("true") << QVariant(true) << "s" << QVariant("True") << "General";
-    QTest::newRow("false") << QVariant(false) << "s" << QVariant("False") << "General";
-    QTest::newRow("int") << QVariant(42) << "n" << QVariant(42.0) << "General";
-    QTest::newRow("uint") << QVariant(4000000000u) << "n" << QVariant(4000000000.0) << "General";
-    QTest::newRow("bigint") << QVariant(qlonglong(1234567890123)) << "n" << QVariant(1234567890123.0) << "General";
-    QTest::newRow("double") << QVariant(1234.5) << "n" << QVariant(1234.5) << "General";
-    QTest::newRow("bytes") << QVariant(QByteArray("\x89PNG", 4)) << "e" << QVariant() << "General";
-    QTest::newRow("other") << QVariant(QTime(8, 5)) << "s" << QVariant(QVariant(QTime(8, 5)).toString()) << "General";
-    QTest::newRow("null") << QVariant() << "e" << QVariant() << "General";
-    QTest::newRow("null text") << QVariant(QString()) << "e" << QVariant() << "General";
-    QTest::newRow("null date") << QVariant(QDate()) << "e" << QVariant() << "General";
-    QTest::newRow("null timestamp") << QVariant(QDateTime()) << "e" << QVariant() << "General";
+    addCase("text", QVariant(QStringLiteral("Garanție ok"))) << "s" << QVariant("Garanție ok") << "General";
+    addCase("memo 10000", QVariant(memo)) << "s" << QVariant(memo) << "General";
+    addCase("text over cell limit", QVariant(QString(40000, u'x'))) << "s"
+            << QVariant(QString(32767, u'x')) << "General";
+    addCase("date", QVariant(day)) << "d" << QVariant("2024-03-05T00:00:00") << "dd.mm.yyyy";
+    addCase("date in Jan 1900", QVariant(QDate(1900, 1, 15))) << "d" << QVariant("1900-01-15T00:00:00")
+            << "dd.mm.yyyy";
+    addCase("date in Mar 1900", QVariant(QDate(1900, 3, 1))) << "d" << QVariant("1900-03-01T00:00:00")
+            << "dd.mm.yyyy";
+    addCase("date before 1900", QVariant(QDate(1850, 1, 2))) << "s" << QVariant("02.01.1850") << "General";
+    addCase("timestamp", QVariant(QDateTime(day, QTime(14, 30, 15)))) << "d"
+            << QVariant("2024-03-05T14:30:15") << "dd.mm.yyyy hh:mm:ss";
+    addCase("timestamp at midnight", QVariant(QDateTime(day, QTime(0, 0)))) << "d"
+            << QVariant("2024-03-05T00:00:00") << "dd.mm.yyyy";
+    addCase("true", QVariant(true)) << "s" << QVariant("True") << "General";
+    addCase("false", QVariant(false)) << "s" << QVariant("False") << "General";
+    addCase("int", QVariant(42)) << "n" << QVariant(42.0) << "General";
+    addCase("uint", QVariant(4000000000u)) << "n" << QVariant(4000000000.0) << "General";
+    addCase("bigint", QVariant(qlonglong(1234567890123))) << "n" << QVariant(1234567890123.0) << "General";
+    addCase("double", QVariant(1234.5)) << "n" << QVariant(1234.5) << "General";
+    addCase("bytes", QVariant(QByteArray("\x89PNG", 4))) << "e" << QVariant() << "General";
+    addCase("other", QVariant(QTime(8, 5))) << "s" << QVariant(QVariant(QTime(8, 5)).toString()) << "General";
+    addCase("null", QVariant()) << "e" << QVariant() << "General";
+    addCase("null text", QVariant(QString())) << "e" << QVariant() << "General";
+    addCase("null date", QVariant(QDate())) << "e" << QVariant() << "General";
+    addCase("null timestamp", QVariant(QDateTime())) << "e" << QVariant() << "General";
+
+    const QString path = m_dir.filePath(QStringLiteral("kinds.xlsx"));
+    exportToXlsx(model, {{0, "A", 60}, {1, "B", 60}, {2, "C", 60}}, path, fixedFormats());
+    QVERIFY(readBack(path, m_kinds));
 }
 
 void TestXlsxExport::cellKinds()
 {
-    QFETCH(QVariant, value);
+    QFETCH(int, row);
     QFETCH(QString, kind);
     QFETCH(QVariant, expected);
     QFETCH(QString, format);
 
-    // The value under test sits between two texts so a lost or shifted cell shows.
-    QStandardItemModel model(1, 3);
-    model.setItem(0, 0, item(QStringLiteral("before")));
-    model.setItem(0, 1, item(value));
-    model.setItem(0, 2, item(QStringLiteral("after")));
-    const QString path = m_dir.filePath(QStringLiteral("kinds.xlsx"));
-    exportToXlsx(model, {{0, "A", 60}, {1, "B", 60}, {2, "C", 60}}, path, fixedFormats());
-
-    QJsonObject book;
-    QVERIFY(readBack(path, book));
-    QCOMPARE(text(book, "A2"), QStringLiteral("before"));
-    QCOMPARE(text(book, "C2"), QStringLiteral("after"));
-    const QJsonObject c = cell(book, "B2");
+    const QJsonObject &book = m_kinds;
+    QVERIFY(!book.isEmpty());
+    QCOMPARE(text(book, QStringLiteral("A%1").arg(row)), QStringLiteral("before"));
+    QCOMPARE(text(book, QStringLiteral("C%1").arg(row)), QStringLiteral("after"));
+    const QJsonObject c = cell(book, QStringLiteral("B%1").arg(row));
     QCOMPARE(c.value("t").toString(), kind);
     if (expected.isValid())
         QCOMPARE(c.value("v").toVariant(), expected);
