@@ -7,10 +7,18 @@
 #include "signin/u_dmCon.h"
 #include "signin/u_frmLogin.h"
 
+#include <QFont>
+
 VarnokApplication::VarnokApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     // The main window alone decides when the program ends.
     setQuitOnLastWindowClosed(false);
+    // The windows were laid out for these Windows faces; where they are
+    // missing, metric-compatible faces keep captions inside their places.
+    for (const char *face : {"Segoe UI", "Tahoma", "MS Sans Serif"})
+        QFont::insertSubstitutions(QString::fromLatin1(face),
+                                   {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                                    QStringLiteral("DejaVu Sans")});
 }
 
 bool VarnokApplication::notify(QObject *receiver, QEvent *event)
