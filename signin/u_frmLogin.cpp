@@ -49,6 +49,7 @@ TfrmLogin::TfrmLogin(QWidget *parent) : QDialog(parent)
     Edit2 = lineEdit("Edit2", 77, 54, this);
     Edit3 = lineEdit("Edit3", 77, 86, this);
     Edit3->setEchoMode(QLineEdit::Password);
+    Edit3->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // "*" for each character
     Button1 = new QPushButton(QStringLiteral("Login"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setGeometry(77, 120, 75, 30);
