@@ -2,9 +2,11 @@
 // bare libpq doing the same work in the same run.
 #include "data/connection.h"
 #include "data/dataset.h"
+#include "register/u_frmArticoleCuGarantieZQ.h"
 #include "register/warrantydatasets.h"
+#include "signin/u_dmCon.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <algorithm>
 #include <cstdio>
@@ -71,7 +73,9 @@ QString warrantyListSql()
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     // Figures named on the command line run alone; none named runs all.
     const QStringList asked = app.arguments().mid(1);
     auto wanted = [&](const char *figure) {
@@ -119,6 +123,38 @@ int main(int argc, char **argv)
     report("open_warranty_list", ourTime, bareTime, "s", "1.15");
     report("open_warranty_list_memory", ourBytes / 1048576.0, bareBytes / 1048576.0, "MB", "1.2");
     }
+
+    if (wanted("picker_open")) {
+        // The picker's first showing and a re-read, against two bare fetches.
+        dmCon = new TdmCon;
+        dmCon->conQel->setDatabase(QString::fromLatin1(database));
+        auto *picker = new TfrmArticoleCuGarantieZQ;
+        const QByteArray pickerSql = picker->dsArtCuGarantieZQ->sql().toUtf8();
+        const double barePicker = seconds([&] {
+            for (int i = 0; i < 2; ++i) {
+                PGresult *r = PQexec(bare, pickerSql.constData());
+                size_t sum = 0;
+                for (int row = 0; row < PQntuples(r); ++row)
+                    for (int c = 0; c < PQnfields(r); ++c)
+                        sum += PQgetlength(r, row, c);
+                PQclear(r);
+                if (sum == 0)
+                    std::abort();
+            }
+        }, 3);
+        const double ourPicker = seconds([&] {
+            picker->dsArtCuGarantieZQ->close();
+            picker->show(); // opens
+            picker->hide();
+            picker->show(); // re-reads
+            picker->hide();
+        }, 3);
+        std::printf("# %d units offered\n", picker->dsArtCuGarantieZQ->rowCount());
+        report("picker_open", ourPicker, barePicker, "s", "1.2");
+        delete picker;
+        delete dmCon;
+    }
+
     if (!wanted("post_edits")) {
         PQfinish(bare);
         return 0;

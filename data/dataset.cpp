@@ -200,9 +200,19 @@ void DataSet::refresh()
     checkBrowseMode();
     if (!m_connection)
         return;
-    std::vector<int> columns;
     const QList<Value> before = keyValues(m_current);
-    loadRows();
+    // The old rows go first: a document list may hold large contents, and
+    // keeping them through the fetch would double the peak.
+    // Nothing runs between here and the reset below, so no one sees the gap.
+    m_rows.clear();
+    m_result.reset();
+    m_current = -1;
+    try {
+        loadRows();
+    } catch (...) {
+        close(); // no stale rows shown as if current
+        throw;
+    }
     int found = m_rows.empty() ? -1 : 0;
     if (!before.isEmpty()) {
         for (int r = 0; r < rowCount(); ++r) {
@@ -234,6 +244,35 @@ Value DataSet::value(int row, int column) const
     if (isEditing() && row == m_current)
         return m_buffer[size_t(column)];
     return storedValue(row, column);
+}
+
+bool DataSet::isNull(int row, int column) const
+{
+    if (row < 0 || row >= rowCount() || column < 0 || column >= fieldCount())
+        return true;
+    if (isEditing() && row == m_current)
+        return m_buffer[size_t(column)].isNull();
+    const Row &r = m_rows[size_t(row)];
+    if (r.values)
+        return (*r.values)[size_t(column)].isNull();
+    return r.source < 0 || !m_result || m_result->isNull(r.source, m_resultColumn[size_t(column)]);
+}
+
+QByteArrayView DataSet::bytesView(int row, int column) const
+{
+    if (row < 0 || row >= rowCount() || column < 0 || column >= fieldCount())
+        return {};
+    const Value *held = nullptr;
+    if (isEditing() && row == m_current)
+        held = &m_buffer[size_t(column)];
+    else if (m_rows[size_t(row)].values)
+        held = &(*m_rows[size_t(row)].values)[size_t(column)];
+    if (held)
+        return held->is<QByteArray>() ? QByteArrayView(held->get<QByteArray>()) : QByteArrayView();
+    const Row &r = m_rows[size_t(row)];
+    if (r.source < 0 || !m_result)
+        return {};
+    return m_result->rawBytes(r.source, m_resultColumn[size_t(column)]);
 }
 
 Value DataSet::value(const QString &name) const

@@ -78,6 +78,10 @@ public:
     Value value(int row, int column) const;
     Value value(const QString &name) const; // current row
     Value value(int column) const { return value(m_current, column); }
+    bool isNull(int row, int column) const;
+    // A bytes cell where it lies, without copying a large document; valid
+    // until the rows change. Empty for null.
+    QByteArrayView bytesView(int row, int column) const;
     void setValue(int column, const Value &value); // current row, while editing
     void setValue(const QString &name, const Value &value);
     bool isModified() const { return m_state == State::Insert || m_modified; }

@@ -80,8 +80,17 @@ QVariant DataSetModel::data(const QModelIndex &index, int role) const
         return int(kind);
     if (role != Qt::DisplayRole && role != Qt::EditRole && role != ValueRole
         && !(role == Qt::CheckStateRole && kind == FieldKind::Boolean)
-        && role != Qt::TextAlignmentRole)
+        && role != Qt::TextAlignmentRole && role != HasContentRole)
         return {};
+    if (role == HasContentRole || (kind == FieldKind::Bytes && role == Qt::DisplayRole)) {
+        // Answered without decoding: a document may be many megabytes.
+        const int row = dataSetRow(index.row());
+        if (role == Qt::DisplayRole)
+            return QString();
+        if (kind == FieldKind::Bytes)
+            return !m_dataSet->bytesView(row, index.column()).isEmpty();
+        return !m_dataSet->isNull(row, index.column());
+    }
     if (role == Qt::TextAlignmentRole) {
         switch (kind) {
         case FieldKind::Integer:

@@ -15,6 +15,7 @@ public:
     enum Role {
         ValueRole = Qt::UserRole + 1, // the cell's Value; setData accepts one too
         KindRole,                     // int(FieldKind) of the column
+        HasContentRole,               // bool: not null, and for bytes not empty
     };
 
     explicit DataSetModel(DataSet *dataSet, QObject *parent = nullptr);

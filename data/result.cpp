@@ -110,6 +110,14 @@ int Result::suggestedSize(int column) const
     return 0;
 }
 
+QByteArrayView Result::rawBytes(int row, int column) const
+{
+    PGresult *r = m_result.get();
+    if (!m_binary || PQgetisnull(r, row, column))
+        return {};
+    return QByteArrayView(PQgetvalue(r, row, column), PQgetlength(r, row, column));
+}
+
 qint64 Result::affectedRows() const
 {
     return QByteArray(PQcmdTuples(m_result.get())).toLongLong();

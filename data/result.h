@@ -2,6 +2,7 @@
 
 #include "data/value.h"
 
+#include <QByteArrayView>
 #include <libpq-fe.h>
 #include <memory>
 
@@ -23,6 +24,10 @@ public:
 
     bool isNull(int row, int column) const { return PQgetisnull(m_result.get(), row, column); }
     Value value(int row, int column, FieldKind kind) const;
+    // The cell's bytes where they lie, without a copy; valid while the result
+    // lives. Only for results fetched in binary form.
+    QByteArrayView rawBytes(int row, int column) const;
+    bool isBinary() const { return m_binary; }
     qint64 affectedRows() const;
 
 private:

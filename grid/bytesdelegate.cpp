@@ -40,8 +40,7 @@ void BytesDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
     const QWidget *widget = option.widget;
     const QStyle *style = widget ? widget->style() : QApplication::style();
     style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
-    const Value v = index.data(DataSetModel::ValueRole).value<Value>();
-    const bool has = v.is<QByteArray>() && !v.get<QByteArray>().isEmpty();
+    const bool has = index.data(DataSetModel::HasContentRole).toBool();
     painter->drawPixmap(option.rect.left() + 4, option.rect.center().y() - 8, icon(has));
 }
 
@@ -61,7 +60,5 @@ QWidget *BytesDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem
 
 void BytesDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
 {
-    const Value v = index.data(DataSetModel::ValueRole).value<Value>();
-    static_cast<ButtonEdit *>(editor)->setIcon(
-        icon(v.is<QByteArray>() && !v.get<QByteArray>().isEmpty()));
+    static_cast<ButtonEdit *>(editor)->setIcon(icon(index.data(DataSetModel::HasContentRole).toBool()));
 }

@@ -86,7 +86,7 @@ QByteArray readWholeFile(const QString &path)
 
 // Through a temporary file in the same folder and a rename: a viewer that
 // still has the previous copy open never sees a half-written file.
-void writeWholeFile(const QString &path, const QByteArray &bytes)
+void writeWholeFile(const QString &path, QByteArrayView bytes)
 {
     QSaveFile file(path);
     auto fail = [&] {
@@ -95,7 +95,7 @@ void writeWholeFile(const QString &path, const QByteArray &bytes)
     };
     if (!file.open(QIODevice::WriteOnly))
         fail();
-    if (file.write(bytes) != bytes.size())
+    if (file.write(bytes.data(), bytes.size()) != bytes.size())
         fail();
     if (!file.commit())
         fail();
@@ -170,7 +170,7 @@ void openDocument(DataSet &docs, QWidget *)
     const QString path = documentFilePath(Desktop::instance().openedDocumentsFolder(),
                                           docs.value(nameField).toString(),
                                           docs.value(extensionField).toString());
-    const Value content = docs.value(contentField);
-    writeWholeFile(path, content.is<QByteArray>() ? content.get<QByteArray>() : QByteArray());
+    // Written from where the bytes lie: a copy of a large scan would double the peak.
+    writeWholeFile(path, docs.bytesView(docs.currentRow(), docs.fieldIndex(contentField)));
     Desktop::instance().openPath(path);
 }
