@@ -5,6 +5,8 @@
 #include "signin/u_frmLogin.h"
 #include "support/sandbox.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLineEdit>
 #include <QPushButton>
@@ -190,6 +192,34 @@ private slots:
         const QString message = attempt("Firma Test", "ana", "secret");
         qputenv("PGPASSFILE", saved);
         QVERIFY2(message.contains("password authentication failed"), qPrintable(message));
+    }
+
+    void aBrokenRememberedFileIsReportedAndSigningInStillWorks()
+    {
+        const QString path = frmLogin->rememberedPath();
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("\xEF\xBB\xBF{\"FDBS\":{\"Version\":16,");
+        f.close();
+        m_desktop.errors.clear();
+        frmLogin->show();
+        QTRY_COMPARE(m_desktop.errors.size(), 1);
+        QVERIFY2(m_desktop.errors[0].contains("position"), qPrintable(m_desktop.errors[0]));
+        QVERIFY(frmLogin->isVisible());
+        company(QString("insert into aplicatie_mob values ('%1', true, null) on conflict do nothing;"
+                        "update aplicatie_mob set activ = true").arg(m_app.toUpper()));
+        frmLogin->Edit1->clear();
+        frmLogin->Edit2->clear();
+        QTest::keyClicks(frmLogin->Edit1, "Firma Test");
+        QTest::keyClicks(frmLogin->Edit2, "ana");
+        QCOMPARE(attempt("Firma Test", "ana", "secret"), QString());
+        frmLogin->hide();
+        // The next save wrote a fresh, readable document.
+        LoginTable reread;
+        reread.load(path);
+        QCOMPARE(reread.company(), std::optional<QString>("Firma Test"));
+        m_desktop.errors.clear();
     }
 
     void theMenuSwitchesAfterSigningInThroughTheDialog()
