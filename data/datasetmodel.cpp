@@ -130,11 +130,20 @@ QVariant DataSetModel::headerData(int section, Qt::Orientation orientation, int 
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
+void DataSetModel::setColumnLocked(const QString &name, bool locked)
+{
+    if (locked)
+        m_lockedColumns.insert(name);
+    else
+        m_lockedColumns.remove(name);
+}
+
 Qt::ItemFlags DataSetModel::flags(const QModelIndex &index) const
 {
     Qt::ItemFlags f = QAbstractTableModel::flags(index);
     if (index.isValid() && index.column() < m_dataSet->fieldCount() && m_dataSet->canModify()
-        && !m_dataSet->field(index.column()).readOnly)
+        && !m_dataSet->field(index.column()).readOnly
+        && !m_lockedColumns.contains(m_dataSet->field(index.column()).name))
         f |= Qt::ItemIsEditable;
     return f;
 }

@@ -3,6 +3,7 @@
 #include "data/value.h"
 
 #include <QAbstractTableModel>
+#include <QSet>
 
 class DataSet;
 
@@ -21,6 +22,10 @@ public:
     explicit DataSetModel(DataSet *dataSet, QObject *parent = nullptr);
 
     DataSet *dataSet() const { return m_dataSet; }
+
+    // A column the grid shows but does not let the user edit, although the
+    // program itself may write it.
+    void setColumnLocked(const QString &name, bool locked = true);
 
     // The text a grid shows for a value: dates in the short date format,
     // timestamps as short date and long time, numbers plainly; empty for
@@ -50,6 +55,7 @@ private:
     DataSet *m_dataSet;
     int m_rows = 0;
     int m_columns = 0;
+    QSet<QString> m_lockedColumns; // shown but not editable in this grid
     // Row inserted (+1) or removed (-1) in the data set but not yet in the model.
     int m_pendingRow = -1;
     int m_pendingShift = 0;

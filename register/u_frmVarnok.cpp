@@ -2,6 +2,7 @@
 
 #include "data/error.h"
 #include "desktop/desktop.h"
+#include "data/datasetmodel.h"
 #include "grid/gridview.h"
 #include "register/documents.h"
 #include "register/u_frmArticoleCuGarantieZQ.h"
@@ -128,6 +129,8 @@ TfrmVarnok::TfrmVarnok(QWidget *parent) : QWidget(parent)
                    {{"nume_doc", 145}, {"data_doc", 100}, {"extensie_doc", 100},
                     {"continut_doc", 150}, {"obs", 300}, {"data_ins", 130},
                     {"data_ins_gar_ext", 130}});
+    // Set by attaching, from the extension; never typed.
+    cxGrid4->dataSetModel()->setColumnLocked(QStringLiteral("data_ins"));
     cxGrid4->setBytesButtonHandler(QStringLiteral("continut_doc"),
                                    [this] { cxGrid4continut_docPropertiesButtonClick(); });
 
