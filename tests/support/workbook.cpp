@@ -22,6 +22,11 @@ QString python()
 }
 } // namespace
 
+bool readerAvailable()
+{
+    return !python().isEmpty();
+}
+
 QJsonObject read(const QString &path)
 {
     if (python().isEmpty()) {

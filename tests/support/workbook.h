@@ -9,6 +9,7 @@ namespace workbook {
 // (t: kind, v: value, fmt, fill, bold ...), widths, merged ranges. Empty on
 // failure, with the reason in warnings.
 QJsonObject read(const QString &path);
+bool readerAvailable();
 
 QJsonObject cell(const QJsonObject &book, const QString &ref);
 QString text(const QJsonObject &book, const QString &ref);

@@ -1,5 +1,6 @@
 #include "data/error.h"
 #include "grid/stylesheet.h"
+#include "support/workbook.h"
 #include "xlsx/xlsxexport.h"
 
 #include <QDir>
@@ -8,7 +9,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
-#include <QProcess>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -17,50 +17,14 @@
 
 namespace {
 
-// The interpreter that has openpyxl: Debian's, which a pyenv python3 first
-// in PATH may hide.
-QString pythonWithOpenpyxl()
-{
-    static const QString found = [] {
-        for (const QString &candidate : {QStringLiteral("/usr/bin/python3"), QStringLiteral("python3")}) {
-            QProcess p;
-            p.start(candidate, {QStringLiteral("-c"), QStringLiteral("import openpyxl")});
-            if (p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
-                return candidate;
-        }
-        return QString();
-    }();
-    return found;
-}
-
-// The workbook as openpyxl sees it (see readxlsx.py).
 bool readBack(const QString &path, QJsonObject &out)
 {
-    const QString python = pythonWithOpenpyxl();
-    if (python.isEmpty()) {
-        qWarning("no python3 with openpyxl (Debian package python3-openpyxl)");
-        return false;
-    }
-    QProcess p;
-    p.start(python, {QFINDTESTDATA("readxlsx.py"), path});
-    if (!p.waitForFinished(120000) || p.exitCode() != 0) {
-        qWarning("readxlsx.py failed: %s", p.readAllStandardError().constData());
-        return false;
-    }
-    QJsonParseError err;
-    out = QJsonDocument::fromJson(p.readAllStandardOutput(), &err).object();
-    return err.error == QJsonParseError::NoError;
+    out = workbook::read(path);
+    return !out.isEmpty();
 }
 
-QJsonObject cell(const QJsonObject &book, const QString &ref)
-{
-    return book.value(QStringLiteral("cells")).toObject().value(ref).toObject();
-}
-
-QString text(const QJsonObject &book, const QString &ref)
-{
-    return cell(book, ref).value(QStringLiteral("v")).toString();
-}
+using workbook::cell;
+using workbook::text;
 
 // Back from Excel's character units to pixels (7 px per digit, Calibri 11).
 int widthPixels(const QJsonObject &book, const QString &column)
@@ -168,7 +132,7 @@ private:
 void TestXlsxExport::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    QVERIFY2(!pythonWithOpenpyxl().isEmpty(), "python3-openpyxl is needed to read workbooks back");
+    QVERIFY2(workbook::readerAvailable(), "python3-openpyxl is needed to read workbooks back");
 }
 
 void TestXlsxExport::worksheetName_data()
