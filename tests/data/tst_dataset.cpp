@@ -1,6 +1,7 @@
 #include "data/connection.h"
 #include "data/dataset.h"
 #include "data/error.h"
+#include "support/errortext.h"
 #include "support/sandbox.h"
 
 #include <QCryptographicHash>
@@ -32,15 +33,6 @@ class DataSetTest : public QObject
                 || s.contains("delete ", Qt::CaseInsensitive))
                 out << s;
         return out;
-    }
-    static QString messageOf(const std::function<void()> &f)
-    {
-        try {
-            f();
-        } catch (const Error &e) {
-            return e.message();
-        }
-        return {};
     }
 
 private slots:

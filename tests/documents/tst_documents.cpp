@@ -4,6 +4,7 @@
 #include "desktop/desktop.h"
 #include "register/documents.h"
 #include "register/warrantydatasets.h"
+#include "support/errortext.h"
 #include "support/sandbox.h"
 
 #include <QCryptographicHash>
@@ -43,16 +44,6 @@ public:
         return folder;
     }
 };
-
-QString messageOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const Error &e) {
-        return e.message();
-    }
-    return {};
-}
 
 QByteArray randomBytes(qsizetype size, quint32 seed)
 {

@@ -1,6 +1,7 @@
 #include "data/connection.h"
 #include "data/error.h"
 #include "register/warrantydatasets.h"
+#include "support/errortext.h"
 #include "support/sandbox.h"
 
 #include <QTest>
@@ -16,15 +17,6 @@ class WarrantyDataSetsTest : public QObject
 
     QList<QStringList> rows(const QString &sql) { return sandbox::rows(sandbox::company(), m_db, sql); }
     void exec(const QString &sql) { sandbox::exec(sandbox::company(), m_db, sql); }
-    static QString messageOf(const std::function<void()> &f)
-    {
-        try {
-            f();
-        } catch (const Error &e) {
-            return e.message();
-        }
-        return {};
-    }
     void openAll()
     {
         for (DataSet *ds : {m_ds->dsEGarantii, m_ds->dsEGarantiiDoc, m_ds->dsEGarantiiExt,
