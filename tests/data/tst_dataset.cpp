@@ -344,6 +344,30 @@ private slots:
                  QString(QCryptographicHash::hash(data, QCryptographicHash::Md5).toHex()));
     }
 
+    void aConnectionLostDuringTheWriteIsNotRepeated()
+    {
+        // The server ends the session in the middle of the UPDATE.
+        exec("create function cut() returns trigger language plpgsql as $$ begin "
+             "perform pg_terminate_backend(pg_backend_pid()); return new; end $$;"
+             "create trigger cut before update on keyed for each row "
+             "when (new.note = 'taie') execute function cut();");
+        auto ds = dataSet("select * from keyed order by id");
+        ds->open();
+        sandbox::StatementLog log(m_db);
+        ds->edit();
+        ds->setValue("note", Value("taie"));
+        const QString message = messageOf([&] { ds->post(); });
+        exec("drop trigger cut on keyed; drop function cut();");
+        QVERIFY2(message.contains("nu a fost salvata"), qPrintable(message));
+        QCOMPARE(ds->state(), DataSet::State::Edit); // the user's edit stays
+        QCOMPARE(ds->value("note"), Value("taie"));
+        QCOMPARE(rows("select note from keyed where id = 1")[0][0], QString("a"));
+        QCOMPARE(writes(log).size(), 1); // sent once, never repeated
+        ds->setValue("note", Value("dupa"));
+        ds->post(); // a later post reconnects
+        QCOMPARE(rows("select note from keyed where id = 1")[0][0], QString("dupa"));
+    }
+
     void aWriteAfterADroppedBackendIsReconnectedBeforeAnythingIsSent()
     {
         auto ds = dataSet("select *, pg_backend_pid() as pid from keyed order by id");
