@@ -127,6 +127,7 @@ int main(int argc, char **argv)
     if (wanted("picker_open")) {
         // The picker's first showing and a re-read, against two bare fetches.
         dmCon = new TdmCon;
+        dmCon->conQel->setPort(0); // the service's port, not the module's default
         dmCon->conQel->setDatabase(QString::fromLatin1(database));
         auto *picker = new TfrmArticoleCuGarantieZQ;
         const QByteArray pickerSql = picker->dsArtCuGarantieZQ->sql().toUtf8();
