@@ -13,6 +13,11 @@
 #include "support/sandbox.h"
 
 #include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <QUrl>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -236,6 +241,52 @@ private slots:
         }
         QCOMPARE(data()->dsEGarantii->value("articol"), Value("D-1"));
         QCOMPARE(data()->dsEGarantii->state(), DataSet::State::Browse);
+    }
+
+    void theLowerGridsKeepToTheBottomEdge()
+    {
+        const QRect top = frmVarnok->cxGrid1->geometry();
+        const QRect docs = frmVarnok->cxGrid2->geometry();
+        const QPoint button = frmVarnok->Button2->pos();
+        frmVarnok->resize(frmVarnok->width() + 100, frmVarnok->height() + 60);
+        QCOMPARE(frmVarnok->cxGrid1->geometry(), top.adjusted(0, 0, 100, 60));
+        QCOMPARE(frmVarnok->cxGrid2->geometry(), docs.translated(0, 60).adjusted(0, 0, 100, 0));
+        QCOMPARE(frmVarnok->Button2->pos(), button + QPoint(0, 60));
+        frmVarnok->resize(frmVarnok->width() - 100, frmVarnok->height() - 60);
+    }
+
+    void aFileDroppedOnTheDocumentsGridIsAttached()
+    {
+        goTo("P-2021");
+        QTemporaryDir dir;
+        QFile f(dir.filePath("factura.scan.PDF"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("%PDF-1.7 dropped");
+        f.close();
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(f.fileName())});
+        QWidget *target = frmVarnok->cxGrid2->view()->viewport();
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        QVERIFY(enter.isAccepted());
+        QApplication::sendEvent(target, &drop);
+        DataSet *docs = data()->dsEGarantiiDoc;
+        QVERIFY2(m_desktop.errors.isEmpty(), qPrintable(m_desktop.errors.join('\n')));
+        QCOMPARE(docs->state(), DataSet::State::Insert);
+        QCOMPARE(docs->value("articol"), Value("P-2021"));
+        QCOMPARE(docs->value("extensie_doc"), Value("PDF"));
+        QCOMPARE(docs->value("continut_doc"), Value(QByteArray("%PDF-1.7 dropped")));
+        docs->cancel();
+
+        // A dealer's warranty refuses a dropped document too.
+        goTo("D-1");
+        m_desktop.errors.clear();
+        QApplication::sendEvent(target, &enter);
+        QApplication::sendEvent(target, &drop);
+        QCOMPARE(m_desktop.errors, QStringList{"Garantie adaugata de dealer, nu puteti adauga documente."});
+        QCOMPARE(docs->state(), DataSet::State::Browse);
+        m_desktop.errors.clear();
     }
 
     void reopeningKeepsRowsAndFiltersAndRebuildsPurposes()
