@@ -14,10 +14,15 @@
 // QString's reference count) costs a copy-on-write fault that the read-only
 // baseline never pays.
 
+#include "grid/gridview.h"
+#include "grid/presentationmodel.h"
 #include "grid/stylesheet.h"
+#include "register/u_frmVarnok.h"
+#include "signin/u_dmCon.h"
 #include "xlsx/xlsxexport.h"
 
 #include <QAbstractTableModel>
+#include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
@@ -181,6 +186,7 @@ std::vector<PlainCell> plainCells(const QAbstractItemModel &model)
 {
     std::vector<PlainCell> cells;
     cells.reserve(size_t(model.rowCount()) * Columns);
+    Q_ASSERT(model.columnCount() >= Columns);
     for (int r = 0; r < model.rowCount(); ++r) {
         for (int c = 0; c < Columns; ++c) {
             const QVariant v = model.data(model.index(r, c), Qt::EditRole);
@@ -377,13 +383,37 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "bench_export: VARNOK_BENCH_EXPORT_ROWS must be a positive number\n");
         return 2;
     }
-    const std::unique_ptr<QAbstractItemModel> model = buildWarrantyModel(rows);
-    const std::vector<PlainCell> cells = plainCells(*model);
-    const GridStyleSheet styles = warrantyStyles();
-
+    // With the benchmark database: the warranties grid itself, as the
+    // register shows it after "Cauta". Without: a generated model.
+    std::unique_ptr<QApplication> app;
+    std::unique_ptr<TfrmVarnok> window;
+    std::unique_ptr<QAbstractItemModel> generated;
+    const QAbstractItemModel *model = nullptr;
+    GridStyleSheet styles = warrantyStyles();
     QList<ExportColumn> columns;
-    for (int c = 0; c < Columns; ++c)
-        columns.append({c, QString::fromLatin1(WarrantyColumns[c].name), WarrantyColumns[c].width});
+    int rowCount = rows;
+    if (const char *db = std::getenv("VARNOK_BENCH_DB")) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QApplication>(argc, argv);
+        dmCon = new TdmCon;
+        dmCon->conQel->setPort(0); // the service's port
+        dmCon->conQel->setDatabase(QString::fromLatin1(db));
+        window = std::make_unique<TfrmVarnok>();
+        window->ButtonCautaClick();
+        model = window->cxGrid1->presentationModel();
+        rowCount = model->rowCount();
+        styles = dmCon->GridTableViewStyleSheetDevExpress;
+        for (const GridColumn &c : window->cxGrid1->visibleColumns())
+            columns.append({c.modelColumn, c.header, c.width});
+        std::printf("# %d warranties as the grid presents them\n", rowCount);
+    } else {
+        generated = buildWarrantyModel(rows);
+        model = generated.get();
+        for (int c = 0; c < Columns; ++c)
+            columns.append({c, QString::fromLatin1(WarrantyColumns[c].name), WarrantyColumns[c].width});
+    }
+    const std::vector<PlainCell> cells = plainCells(*model);
     ExportOptions options;
     options.styles = &styles;
     options.shortDateFormat = QString::fromLatin1(ShortDate);
@@ -396,7 +426,7 @@ int main(int argc, char **argv)
     // Each run starts without its output file: replacing a big file costs
     // differently from creating one, and the two sides would not pay alike.
     auto ours = [&] { exportToXlsx(*model, columns, ourPath, options); };
-    auto baseline = [&] { writeBaseline(cells, rows, basePath); };
+    auto baseline = [&] { writeBaseline(cells, rowCount, basePath); };
     auto removeOutputs = [&] {
         QFile::remove(ourPath);
         QFile::remove(QFile::decodeName(basePath));
