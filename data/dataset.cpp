@@ -81,7 +81,7 @@ void DataSet::requireActive() const
         throw closedError();
 }
 
-void DataSet::requireEditing(const char *) const
+void DataSet::requireEditing() const
 {
     if (!isEditing())
         throw Error(QStringLiteral("%1: Dataset not in edit or insert mode").arg(objectName()));
@@ -293,7 +293,7 @@ void DataSet::setValue(const QString &name, const Value &v)
 
 void DataSet::setValue(int column, const Value &v)
 {
-    requireEditing("setValue");
+    requireEditing();
     const FieldDef &f = m_fields[column];
     if (f.readOnly)
         throw Error(QStringLiteral("Field '%1' cannot be modified").arg(f.name));
@@ -613,9 +613,4 @@ void DataSet::syncWithMaster(bool force)
     m_current = -1;
     emit rowsReset();
     setCurrent(m_rows.empty() ? -1 : 0, true);
-}
-
-void DataSet::masterChanged()
-{
-    syncWithMaster(false);
 }

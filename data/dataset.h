@@ -125,7 +125,7 @@ private:
     struct TableTarget;
 
     void requireActive() const;
-    void requireEditing(const char *what) const;
+    void requireEditing() const;
     void loadRows();
     void setCurrent(int row, bool force = false);
     void beforeLeavingRow();
@@ -137,7 +137,6 @@ private:
     QList<Value> keyValues(int row);
     Value storedValue(int row, int column) const;
     void syncWithMaster(bool force);
-    void masterChanged();
     quint64 rowId(int row) const;
 
     Connection *m_connection;
