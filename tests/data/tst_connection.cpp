@@ -87,6 +87,51 @@ private slots:
         QVERIFY(!con.isOpen());
     }
 
+    // What the service file asks of TLS is kept when stronger than
+    // "require" and raised to "require" otherwise.
+    void theServiceFileDecidesVerificationNeverLessThanTls_data()
+    {
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<QString>("error"); // part of it; empty: connects with TLS
+        const QString root = sandbox::folder() + "/company-root.crt";
+        QTest::newRow("disable raised to require") << "sslmode=disable" << "";
+        QTest::newRow("prefer raised to require") << "sslmode=prefer" << "";
+        QTest::newRow("verify-full with the root") << "sslmode=verify-full\nsslrootcert=" + root
+                                                         + "\nchannel_binding=require"
+                                                  << "";
+        QTest::newRow("verify-full kept") << "sslmode=verify-full\nsslrootcert=/nonexistent/root.crt"
+                                          << "root certificate file";
+    }
+    void theServiceFileDecidesVerificationNeverLessThanTls()
+    {
+        QFETCH(QString, settings);
+        QFETCH(QString, error);
+        QTemporaryDir dir;
+        QFile f(dir.filePath("pg_service.conf"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QString("[probe]\nhost=127.0.0.1\nport=%1\ndbname=%2\nuser=qel\n%3\n")
+                    .arg(sandbox::company().port)
+                    .arg(m_db, settings)
+                    .toUtf8());
+        f.close();
+        const QByteArray saved = qgetenv("PGSERVICEFILE");
+        qputenv("PGSERVICEFILE", f.fileName().toLocal8Bit());
+        Connection con("probe", true);
+        QString message;
+        try {
+            con.open();
+        } catch (const Error &e) {
+            message = e.message();
+        }
+        qputenv("PGSERVICEFILE", saved);
+        if (error.isEmpty()) {
+            QVERIFY2(message.isEmpty(), qPrintable(message));
+            QVERIFY(PQsslInUse(con.handle()));
+        } else {
+            QVERIFY2(message.contains(error), qPrintable(message));
+        }
+    }
+
     void aMissingDeclaredColumnIsNamed()
     {
         auto con = company();
