@@ -7,6 +7,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 TfrmArticoleCuGarantieZQ *frmArticoleCuGarantieZQ = nullptr;
@@ -91,7 +92,9 @@ TfrmArticoleCuGarantieZQ::TfrmArticoleCuGarantieZQ(QWidget *parent) : QDialog(pa
 void TfrmArticoleCuGarantieZQ::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    guarded([this] { FormShow(); });
+    // Not when the desktop merely restores the window.
+    if (!event->spontaneous())
+        guarded([this] { FormShow(); });
 }
 
 void TfrmArticoleCuGarantieZQ::FormShow()

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QShowEvent>
 #include <QTimer>
 
 TfrmLogin *frmLogin = nullptr;
@@ -127,6 +128,9 @@ void TfrmLogin::showTable()
 void TfrmLogin::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    // Not when the desktop merely restores the window: the edits keep what was typed.
+    if (event->spontaneous())
+        return;
     Edit3->setFocus();
     try {
         FormShow();
