@@ -1,7 +1,7 @@
 #include "data/datasetmodel.h"
 
 #include "data/dataset.h"
-#include "desktop/desktop.h"
+#include "data/error.h"
 
 #include <QLocale>
 
@@ -154,7 +154,9 @@ bool DataSetModel::setData(const QModelIndex &index, const QVariant &value, int 
         return false;
     if (role != Qt::EditRole && role != ValueRole && role != Qt::CheckStateRole)
         return false;
-    return guarded([&] {
+    // Qt calls in here from a view; a refusal must not travel further as an
+    // exception, so it leaves as a signal the grid shows.
+    try {
         const int column = index.column();
         const FieldKind kind = m_dataSet->field(column).kind;
         Value v;
@@ -169,7 +171,13 @@ bool DataSetModel::setData(const QModelIndex &index, const QVariant &value, int 
         if (!m_dataSet->isEditing())
             m_dataSet->edit();
         m_dataSet->setValue(column, v);
-    });
+        return true;
+    } catch (const Error &e) {
+        emit editFailed(e.message());
+    } catch (const std::exception &e) {
+        emit editFailed(QString::fromUtf8(e.what()));
+    }
+    return false;
 }
 
 void DataSetModel::reset()

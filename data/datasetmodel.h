@@ -46,6 +46,10 @@ public:
     // insertion or removal is being announced.
     int dataSetRow(int row) const;
 
+signals:
+    // An edit the data set refused (a dealer's warranty, a bad value ...).
+    void editFailed(const QString &message);
+
 private:
     void reset();
     void rowInserted(int row);

@@ -123,6 +123,9 @@ void GridView::setDataSet(DataSet *dataSet)
     DataSetModel *old = m_dataModel;
     m_dataSet = dataSet;
     m_dataModel = dataSet ? new DataSetModel(dataSet, this) : nullptr;
+    if (m_dataModel)
+        connect(m_dataModel, &DataSetModel::editFailed, this,
+                [](const QString &message) { reportError(message); });
     if (dataSet) {
         connect(dataSet, &DataSet::currentRowChanged, this, &GridView::syncViewToDataSet);
         connect(dataSet, &DataSet::stateChanged, this, [this] {
