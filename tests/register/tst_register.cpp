@@ -241,6 +241,14 @@ private slots:
         }
         QCOMPARE(data()->dsEGarantii->value("articol"), Value("D-1"));
         QCOMPARE(data()->dsEGarantii->state(), DataSet::State::Browse);
+
+        // Typing into a cell of it is refused the same way, through the error display.
+        m_desktop.errors.clear();
+        GridView *grid = frmVarnok->cxGrid1;
+        QVERIFY(!grid->presentationModel()->setData(cell(grid, "client_localitate"), "Vaslui"));
+        QCOMPARE(m_desktop.errors, QStringList{"Garantie adaugata de dealer, nu se poate modifica."});
+        QCOMPARE(data()->dsEGarantii->state(), DataSet::State::Browse);
+        m_desktop.errors.clear();
     }
 
     void theLowerGridsKeepToTheBottomEdge()
