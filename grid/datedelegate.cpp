@@ -3,7 +3,31 @@
 #include "data/datasetmodel.h"
 
 #include <QDateEdit>
+#include <QKeyEvent>
 #include <QLocale>
+
+namespace {
+// Shown empty; no warranty is dated in the year 100.
+const QDate emptyDate(100, 1, 1);
+
+// Ctrl+Delete empties the date, which is otherwise impossible in a date editor.
+class ClearOnCtrlDelete : public QObject
+{
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            auto *key = static_cast<QKeyEvent *>(event);
+            if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::ControlModifier) {
+                static_cast<QDateEdit *>(watched)->setDate(emptyDate);
+                return true;
+            }
+        }
+        return false;
+    }
+};
+} // namespace
 
 QString DateDelegate::editorDateFormat()
 {
@@ -21,6 +45,9 @@ QWidget *DateDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem 
     e->setCalendarPopup(true);
     e->setDisplayFormat(editorDateFormat());
     e->setFrame(false);
+    e->setMinimumDate(emptyDate);
+    e->setSpecialValueText(QStringLiteral(" "));
+    e->installEventFilter(new ClearOnCtrlDelete(e));
     connect(e, &QDateEdit::dateChanged, e, [e] { markTouched(e); });
     return e;
 }
@@ -40,7 +67,8 @@ void DateDelegate::setModelData(QWidget *editor, QAbstractItemModel *model,
     if (!isTouched(editor))
         return;
     const QDate d = static_cast<QDateEdit *>(editor)->date();
-    if (d != index.data(Qt::EditRole).toDate())
-        model->setData(index, QVariant::fromValue(Value(d)), DataSetModel::ValueRole);
+    const Value v = d == emptyDate ? Value() : Value(d);
+    if (v != index.data(DataSetModel::ValueRole).value<Value>())
+        model->setData(index, QVariant::fromValue(v), DataSetModel::ValueRole);
     markTouched(editor, false);
 }

@@ -55,6 +55,7 @@ private slots:
     void editorChosenForEachKind();
     void readOnlyColumnsDoNotEdit();
     void unchangedTimestampKeepsMicroseconds();
+    void ctrlDeleteEmptiesADate();
     void comboCompletesAndKeepsUnlistedValues();
     void ellipsisAndBytesButtonsRunTheOwnersHandlers();
     void newRowStaysVisibleUntilPosted();
@@ -580,6 +581,20 @@ void TestGridView::unchangedTimestampKeepsMicroseconds()
     QTest::keyClick(e, Qt::Key_Return);
     const Timestamp after = m_ds->value(3, m_ds->fieldIndex("stamp")).get<Timestamp>();
     QCOMPARE(after.time().minute(), 35);
+}
+
+void TestGridView::ctrlDeleteEmptiesADate()
+{
+    const int sold = m_ds->fieldIndex("sold");
+    int row = 0;
+    while (m_ds->value(row, sold).isNull())
+        ++row;
+    openEditor(row, "sold");
+    QVERIFY(qobject_cast<QDateEdit *>(editor()));
+    QTest::keyClick(editor(), Qt::Key_Delete, Qt::ControlModifier);
+    QTest::keyClick(editor(), Qt::Key_Return);
+    m_ds->post();
+    QVERIFY(m_ds->value(row, sold).isNull());
 }
 
 void TestGridView::comboCompletesAndKeepsUnlistedValues()
