@@ -292,21 +292,8 @@ TableInfo Connection::tableInfo(const QString &table)
     for (int r = 0; r < columns->rowCount(); ++r) {
         const QString name = columns->value(r, 0, FieldKind::Text).toString();
         const Oid type = Oid(columns->value(r, 1, FieldKind::BigInt).get<qint64>());
-        FieldKind kind = FieldKind::Memo;
-        switch (type) {
-        case PgType::Bool: kind = FieldKind::Boolean; break;
-        case PgType::Bytea: kind = FieldKind::Bytes; break;
-        case PgType::Int2: case PgType::Int4: kind = FieldKind::Integer; break;
-        case PgType::Int8: kind = FieldKind::BigInt; break;
-        case PgType::Float4: case PgType::Float8: case PgType::Numeric: kind = FieldKind::Float; break;
-        case PgType::Date: kind = FieldKind::Date; break;
-        case PgType::Timestamp: case PgType::TimestampTz: kind = FieldKind::Timestamp; break;
-        case PgType::VarChar: case PgType::BpChar:
-            kind = columns->value(r, 2, FieldKind::Integer).get<qint32>() > 0 ? FieldKind::Text
-                                                                                : FieldKind::Memo;
-            break;
-        default: break;
-        }
+        const FieldKind kind =
+            kindForServerType(type, columns->value(r, 2, FieldKind::Integer).get<qint32>());
         info.columns << name;
         info.kinds.insert(name, kind);
     }

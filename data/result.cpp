@@ -79,9 +79,9 @@ int Result::columnIndex(const QString &name) const
     return -1;
 }
 
-FieldKind Result::suggestedKind(int column) const
+FieldKind kindForServerType(Oid type, int typmod)
 {
-    switch (columnType(column)) {
+    switch (type) {
     case PgType::Bool: return FieldKind::Boolean;
     case PgType::Bytea: return FieldKind::Bytes;
     case PgType::Int2:
@@ -95,10 +95,15 @@ FieldKind Result::suggestedKind(int column) const
     case PgType::Timestamp:
     case PgType::TimestampTz: return FieldKind::Timestamp;
     case PgType::VarChar:
-    case PgType::BpChar:
+    case PgType::BpChar: return typmod > 0 ? FieldKind::Text : FieldKind::Memo;
     case PgType::Name: return FieldKind::Text;
     default: return FieldKind::Memo;
     }
+}
+
+FieldKind Result::suggestedKind(int column) const
+{
+    return kindForServerType(columnType(column), PQfmod(m_result.get(), column));
 }
 
 int Result::suggestedSize(int column) const

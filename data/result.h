@@ -37,6 +37,9 @@ private:
     int m_columns;
 };
 
+// The kind a server type suggests; varchar and char without a length are memo.
+FieldKind kindForServerType(Oid type, int typmod);
+
 // Server type numbers the data layer knows.
 namespace PgType {
 constexpr Oid Bool = 16, Bytea = 17, Name = 19, Int8 = 20, Int2 = 21, Int4 = 23, Text = 25,

@@ -112,6 +112,12 @@ bool chooseAndAttach(DataSet &docs, QWidget *parent)
     attachFile(docs, path);
     return true;
 }
+// The extension's time is what links a document to it, to the microsecond.
+void tieToCurrentExtension(WarrantyDataSets &sets)
+{
+    sets.dsEGarantiiExtDoc->setValue(QStringLiteral("data_ins"),
+                                     sets.dsEGarantiiExt->value(QStringLiteral("data_ins")));
+}
 } // namespace
 
 QString extensionForDocument(const QString &fileName)
@@ -140,10 +146,14 @@ void attachWarrantyDocument(WarrantyDataSets &sets, QWidget *parent)
 
 void attachExtensionDocument(WarrantyDataSets &sets, QWidget *parent)
 {
-    DataSet &docs = *sets.dsEGarantiiExtDoc;
-    if (!chooseAndAttach(docs, parent))
-        return;
-    docs.setValue(QStringLiteral("data_ins"), sets.dsEGarantiiExt->value(QStringLiteral("data_ins")));
+    if (chooseAndAttach(*sets.dsEGarantiiExtDoc, parent))
+        tieToCurrentExtension(sets);
+}
+
+void attachExtensionFile(WarrantyDataSets &sets, const QString &path)
+{
+    attachFile(*sets.dsEGarantiiExtDoc, path);
+    tieToCurrentExtension(sets);
 }
 
 QString documentFilePath(const QString &folder, const QString &name, const QString &extension)

@@ -24,6 +24,8 @@ void attachExtensionDocument(WarrantyDataSets &sets, QWidget *parent);
 // path; a data set in browse mode is put into edit mode first (a file dropped
 // onto a document grid). Throws Error when the file cannot be read.
 void attachFile(DataSet &docs, const QString &path);
+// attachFile on the extension documents, tied to the current extension.
+void attachExtensionFile(WarrantyDataSets &sets, const QString &path);
 
 // The part of the file's name from its last dot on, without the dot;
 // folders don't count ("/x.y/scan" has none). "\" separates folders too.

@@ -285,12 +285,10 @@ bool TfrmVarnok::eventFilter(QObject *watched, QEvent *event)
         const QString path = drop->mimeData()->urls().value(0).toLocalFile();
         drop->acceptProposedAction();
         guarded([&] {
-            DataSet *docs = warrantyDocs ? data->dsEGarantiiDoc : data->dsEGarantiiExtDoc;
-            docs->edit(); // the dealer protection runs here for warranty documents
-            attachFile(*docs, path);
-            if (extensionDocs)
-                docs->setValue(QStringLiteral("data_ins"),
-                               data->dsEGarantiiExt->value(QStringLiteral("data_ins")));
+            if (warrantyDocs)
+                attachFile(*data->dsEGarantiiDoc, path); // the dealer protection runs here
+            else
+                attachExtensionFile(*data, path);
         });
         return true;
     }
